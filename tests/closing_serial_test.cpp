@@ -56,7 +56,7 @@ protected:
         EXPECT_EQ(Narrow(box.text), Narrow(text));
         EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
         EXPECT_EQ(box.defaultButton, defaultButton);
-        EXPECT_TRUE(box.hasIcon);
+        EXPECT_EQ(Narrow(box.icon), "warning");
     }
 
     TempDir dir_;
@@ -157,7 +157,7 @@ TEST_F(StartUp, TheInstallerAsksOnceOrManyAndNonClosesNothing) {
         EXPECT_EQ(boxes[1].caption, kCaption);
         EXPECT_EQ(Narrow(boxes[1].text), Narrow(kInterrupted));
         EXPECT_EQ(boxes[1].buttons, (std::vector<int>{IDOK}));
-        EXPECT_TRUE(boxes[1].hasIcon);
+        EXPECT_EQ(Narrow(boxes[1].icon), "information");
         Sleep(100);
         for (auto& s : running) EXPECT_TRUE(LeftAlone(*s));
     }

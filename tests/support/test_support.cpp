@@ -43,6 +43,62 @@ std::wstring ClassName(HWND hwnd) {
     return buffer;
 }
 
+// Pixels of a 32 x 32 square as 0x00RRGGBB values.
+std::vector<DWORD> Capture(HDC source, int x, int y) {
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 32;
+    bi.bmiHeader.biHeight = -32;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, 32, 32, source, x, y, SRCCOPY);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + 32 * 32);
+    for (DWORD& p : pixels) p &= 0x00FFFFFF;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// Which system icon a message box shows, told from what is on the screen: icon handles are
+// private to the process that loaded them.
+std::wstring IdentifyIcon(HWND iconControl) {
+    Sleep(150);  // let the box paint itself
+    RECT r;
+    GetWindowRect(iconControl, &r);
+    HDC screen = GetDC(nullptr);
+    std::vector<DWORD> shown = Capture(screen, r.left, r.top);
+    ReleaseDC(nullptr, screen);
+    struct Known {
+        LPCWSTR id;
+        const wchar_t* name;
+    } known[] = {{IDI_WARNING, L"warning"}, {IDI_INFORMATION, L"information"}, {IDI_QUESTION, L"question"},
+                 {IDI_ERROR, L"error"}};
+    for (const auto& k : known) {
+        HDC screenDc = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screenDc);
+        HBITMAP canvas = CreateCompatibleBitmap(screenDc, 32, 32);
+        HGDIOBJ old = SelectObject(memory, canvas);
+        RECT all = {0, 0, 32, 32};
+        FillRect(memory, &all, GetSysColorBrush(COLOR_3DFACE));
+        DrawIconEx(memory, 0, 0, LoadIconW(nullptr, k.id), 32, 32, 0, nullptr, DI_NORMAL);
+        std::vector<DWORD> drawn = Capture(memory, 0, 0);
+        SelectObject(memory, old);
+        DeleteObject(canvas);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screenDc);
+        size_t differing = 0;
+        for (size_t i = 0; i < drawn.size(); ++i) differing += drawn[i] != shown[i];
+        if (differing < drawn.size() / 20) return k.name;
+    }
+    return L"other";
+}
+
 }  // namespace
 
 std::wstring BuildDir() {
@@ -247,8 +303,10 @@ void MessageBoxAnswerer::Loop() {
                         record.defaultButton = GetDlgCtrlID(child);
                 }
                 if (ClassName(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-                    IsWindowVisible(child))
+                    IsWindowVisible(child)) {
                     record.hasIcon = true;
+                    record.icon = IdentifyIcon(child);
+                }
             }
             int answer = 0;
             {

@@ -92,6 +92,7 @@ struct RecordedBox {
     std::vector<int> buttons;  // command ids of its buttons, in window order
     int defaultButton = 0;     // the command id of the default button
     bool hasIcon = false;
+    std::wstring icon;  // "warning", "information", "question", "error", or "other"
     HWND window = nullptr;
 };
 
