@@ -1,0 +1,13 @@
+// Folders and the paths made from them. Folders are held without a trailing backslash.
+#pragma once
+
+#include <string>
+
+// The path without its last component: one trailing backslash is ignored, a trailing "/" is
+// not. Empty for a null path, for a path without a backslash and for a path whose only
+// backslash is its first character (C:\ gives empty, C:\Glintora 7 gives C:).
+std::wstring ParentFolder(const wchar_t* path);
+std::wstring ParentFolder(const std::wstring& path);
+
+// folder + "\" + name, without doubling a separator the folder already ends with ("\" or "/").
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
