@@ -3,7 +3,7 @@
 #include "instances/instance_list.h"
 #include "product/product_names.h"
 
-#include "support/raw_instance_list.h"
+#include "support/real_instance_list.h"
 #include "support/standin.h"
 #include "support/test_support.h"
 
@@ -31,16 +31,8 @@ const std::wstring kConfirmUninstall =
 constexpr DWORD kNotPerformed = 1603;  // the run ends before the install driver / relocation
 constexpr DWORD kDeclined = 1602;
 
-class StartUp : public ::testing::Test {
+class StartUp : public RealInstanceListTest {
 protected:
-    void SetUp() override {
-        keeper_ = std::make_unique<COXInstanceManager>(product::kInstanceListName, 1024, false);
-        raw_ = std::make_unique<RawInstanceList>(product::kInstanceListName);
-        ASSERT_TRUE(raw_->ok());
-        raw_->Reset({});
-    }
-    RawInstanceList& raw() { return *raw_; }
-
     // Stand-ins that record the close request and stay, so that only termination ends them.
     void StartStandIns(std::vector<std::unique_ptr<StandIn>>& into, int count) {
         for (int i = 0; i < count; ++i) {
@@ -59,11 +51,7 @@ protected:
         EXPECT_EQ(Narrow(box.icon), "warning");
     }
 
-    TempDir dir_;
-
 private:
-    std::unique_ptr<COXInstanceManager> keeper_;
-    std::unique_ptr<RawInstanceList> raw_;
     int standIns_ = 0;
 };
 
