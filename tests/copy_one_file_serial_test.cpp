@@ -23,16 +23,6 @@ using Pending = std::vector<PendingOperation>;
 
 PendingOperation Deletion(const std::wstring& path) { return {path, L""}; }
 
-std::string ReadBytes(const std::wstring& path) {
-    std::string out;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-    fclose(f);
-    return out;
-}
 
 // A library loaded by this process: it can be renamed, not deleted or overwritten.
 class LoadedLibrary {
@@ -77,8 +67,8 @@ protected:
         ASSERT_TRUE(LayOutTree(dir_.path(), {{L"src\\", ""}, {L"dst\\", ""}}));
         src_ = dir_.Path(L"src");
         dst_ = dir_.Path(L"dst");
-        standinBytes_ = ReadBytes(TestkitExe(L"Glintr7.exe"));
-        libraryBytes_ = ReadBytes(TestkitExe(L"GltProbe.dll"));
+        standinBytes_ = ReadFileBytes(TestkitExe(L"Glintr7.exe"));
+        libraryBytes_ = ReadFileBytes(TestkitExe(L"GltProbe.dll"));
         ASSERT_FALSE(standinBytes_.empty());
         ASSERT_FALSE(libraryBytes_.empty());
         ASSERT_TRUE(PendingHere().empty());

@@ -18,16 +18,6 @@ namespace {
 using namespace glt::test;
 using Tree = std::map<std::wstring, std::string>;
 
-std::string ReadBytes(const std::wstring& path) {
-    std::string bytes;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
 
 // The product's files as the archive unpacks them. ThumbDgl32.dll is no real library, so the
 // system cannot load it.
@@ -371,7 +361,7 @@ TEST(LibraryProbe, LibraryTheSystemLoadsIsNotCopied) {
 // payload and is searched first; here the current folder, which the search also covers, plays
 // that part. The probe must hide the copy to learn that the system lacks the library.
 TEST(LibraryProbe, LibraryOnlyThePayloadHoldsIsCopied) {
-    const std::string library = ReadBytes(TestkitExe(L"GltProbe.dll"));
+    const std::string library = ReadFileBytes(TestkitExe(L"GltProbe.dll"));
     ASSERT_FALSE(library.empty());
     Bench bench({{L"GltProbe.dll", library}},
                 {"File Copy ind: GltProbe.dll", "File Copy ind: GltProbe.dll  > ThumbDglXP32.dll"});

@@ -1,4 +1,5 @@
 #include "support/payload_builder.h"
+#include "support/test_support.h"
 
 #include "product/product_names.h"
 
@@ -25,16 +26,6 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
     return fclose(f) == 0 && ok;
 }
 
-std::string ReadBytes(const std::wstring& path) {
-    std::string out;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-    fclose(f);
-    return out;
-}
 
 void ReadInto(const std::wstring& folder, const std::wstring& relative, std::map<std::wstring, std::string>& out) {
     WIN32_FIND_DATAW data;
@@ -47,7 +38,7 @@ void ReadInto(const std::wstring& folder, const std::wstring& relative, std::map
             out[relative + name + L"\\"] = "";
             ReadInto(folder, relative + name + L"\\", out);
         } else {
-            out[relative + name] = ReadBytes(folder + L"\\" + relative + name);
+            out[relative + name] = ReadFileBytes(folder + L"\\" + relative + name);
         }
     } while (FindNextFileW(find, &data));
     FindClose(find);

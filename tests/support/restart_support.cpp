@@ -101,12 +101,8 @@ std::wstring WininitPath() {
 
 bool ReadWininitBytes(std::string& bytes) {
     bytes.clear();
-    FILE* f = _wfopen(WininitPath().c_str(), L"rb");
-    if (!f) return false;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    fclose(f);
+    if (GetFileAttributesW(WininitPath().c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    bytes = ReadFileBytes(WininitPath());
     return true;
 }
 

@@ -140,9 +140,11 @@ bool TempDir::WriteFile(const std::wstring& relative, const std::string& bytes) 
     return fclose(f) == 0 && ok;
 }
 
-std::string TempDir::ReadFile(const std::wstring& relative) const {
+std::string TempDir::ReadFile(const std::wstring& relative) const { return ReadFileBytes(Path(relative)); }
+
+std::string ReadFileBytes(const std::wstring& path) {
     std::string out;
-    FILE* f = _wfopen(Path(relative).c_str(), L"rb");
+    FILE* f = _wfopen(path.c_str(), L"rb");
     if (!f) return out;
     char buffer[4096];
     size_t n;

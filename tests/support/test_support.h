@@ -38,6 +38,8 @@ private:
     std::wstring path_;
 };
 
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
 bool RemoveTree(const std::wstring& path);
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 
