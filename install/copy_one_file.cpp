@@ -73,7 +73,9 @@ bool CopyOneFile(const std::wstring& name, const std::wstring& fromFolder, const
     if (!FitsPath(source) || _waccess(source.c_str(), 0) != 0) return false;
     const std::wstring target = toPath + (renamed ? newName : name);
     if (!FitsPath(target)) return false;
-    if (SameFile(source, target)) return true;
+    // Only an existing target can be the source itself; resolving both paths is costly, so a
+    // fresh installation skips it.
+    if (Exists(target) && SameFile(source, target)) return true;
 
     // A copy under another name beside the original keeps a target it cannot delete.
     if (sameFolder && Exists(target) && !DeleteFileW(target.c_str())) return true;

@@ -85,12 +85,13 @@ bool WininitCanCarry(const std::wstring& entry) {
 }
 
 void ClearReadOnlyAndHidden(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    // Nothing to clear is nothing to write: the call costs as much as the deletion itself.
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & blocking)) return;
     // Unreadable attributes are no bits to keep: an all-ones value would set every flag.
-    DWORD cleared = attributes == INVALID_FILE_ATTRIBUTES
-                        ? FILE_ATTRIBUTE_NORMAL
-                        : attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesW(path.c_str(), cleared);
+    SetFileAttributesW(path.c_str(), attributes == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_NORMAL
+                                                                           : attributes & ~blocking);
 }
 
 // The folder a search ran in, by its own path: the names inside it were formed with a separator
@@ -143,6 +144,11 @@ int DeleteMatchingFiles(const std::wstring& folder, const std::wstring& pattern)
     const std::wstring base = WithSeparator(folder);
     const std::wstring search = base + pattern;
     if (search.size() > kMaxPathChars || HoldsNul(search)) return 0;
+
+    // A plain name needs no search, which costs as much as the deletion: deleting it at once is
+    // what the walk would do with its one entry. Anything else (read-only, locked, a folder,
+    // missing) takes the walk below.
+    if (pattern.find_first_of(L"*?") == std::wstring::npos && DeleteFileW(search.c_str())) return 1;
 
     // The search also accepts "/" between names: the found names are inside that subfolder too.
     const size_t lastSeparator = pattern.find_last_of(L"\\/");
