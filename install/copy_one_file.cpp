@@ -75,11 +75,12 @@ bool CopyOneFile(const std::wstring& name, const std::wstring& fromFolder, const
     if (!FitsPath(target)) return false;
     // Only an existing target can be the source itself; resolving both paths is costly, so a
     // fresh installation skips it.
-    if (Exists(target) && SameFile(source, target)) return true;
+    const bool targetExists = Exists(target);
+    if (targetExists && SameFile(source, target)) return true;
+    if (!targetExists) return Copy(source, target);
 
     // A copy under another name beside the original keeps a target it cannot delete.
-    if (sameFolder && Exists(target) && !DeleteFileW(target.c_str())) return true;
-    if (!Exists(target)) return Copy(source, target);
+    if (sameFolder) return DeleteFileW(target.c_str()) ? Copy(source, target) : true;
 
     ClearReadOnlyAndHidden(target);
     if (DeleteFileW(target.c_str())) return Copy(source, target);
