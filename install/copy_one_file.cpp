@@ -70,9 +70,12 @@ bool CopyOneFile(const std::wstring& name, const std::wstring& fromFolder, const
     if (sameFolder && !renamed) return true;
 
     const std::wstring source = fromPath + name;
-    if (!FitsPath(source) || _waccess(source.c_str(), 0) != 0) return false;
     const std::wstring target = toPath + (renamed ? newName : name);
-    if (!FitsPath(target)) return false;
+    if (!FitsPath(source) || !FitsPath(target)) return false;
+    // Most files of an installation are new: one call puts them in place. It fails when the
+    // target is there already or the source is not, and the longer way below decides.
+    if (CopyFileW(source.c_str(), target.c_str(), TRUE)) return true;
+    if (_waccess(source.c_str(), 0) != 0) return false;
     // Only an existing target can be the source itself; resolving both paths is costly, so a
     // fresh installation skips it.
     const bool targetExists = Exists(target);
