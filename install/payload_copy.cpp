@@ -59,9 +59,9 @@ bool SystemLoadsLibrary(const std::wstring& name) {
 }
 
 void CopyEntry(const std::wstring& operand, const std::wstring& destinationFolder) {
-    const FileSpecification spec = SplitFileSpecification(operand);
-    if (spec.hasDestination)
-        CopyOneFile(spec.source, g_options.sourceDir, destinationFolder, spec.destination);
+    const FileSpecification fileSpec = SplitFileSpecification(operand);
+    if (fileSpec.hasDestination)
+        CopyOneFile(fileSpec.source, g_options.sourceDir, destinationFolder, fileSpec.destination);
     else
         CopyMatchingFiles(operand, g_options.sourceDir, destinationFolder);
 }

@@ -329,18 +329,18 @@ TEST(FileSpecification, SplitsAtTheFirstGreaterThanAfterTheRemarkIsCut) {
         {L"a>b>c", false, L"a", L"b>c", true},
         {L"a >", false, L"a", L"", true},
         {L"> b", false, L"", L"b", true},
-        // A ">" in a remark reaches the specification only when the remark is not cut.
+        // A ">" in a remark reaches the file specification only when the remark is not cut.
         {L"old.dll | moved > new.dll", true, L"old.dll", L"", false},
         {L"old.dll | moved > new.dll", false, L"old.dll | moved", L"new.dll", true},
         {L"a.txt > b.txt | was c > d", true, L"a.txt", L"b.txt", true},
     };
     for (const auto& c : cases) {
         const std::wstring rest = c.cutRemark ? CutRemark(c.rest) : std::wstring(c.rest);
-        const FileSpecification spec = SplitFileSpecification(rest);
+        const FileSpecification fileSpec = SplitFileSpecification(rest);
         const std::string name = Narrow(c.rest) + (c.cutRemark ? " (cut)" : "");
-        EXPECT_EQ(spec.source, c.source) << name;
-        EXPECT_EQ(spec.destination, c.destination) << name;
-        EXPECT_EQ(spec.hasDestination, c.hasDestination) << name;
+        EXPECT_EQ(fileSpec.source, c.source) << name;
+        EXPECT_EQ(fileSpec.destination, c.destination) << name;
+        EXPECT_EQ(fileSpec.hasDestination, c.hasDestination) << name;
     }
 }
 
