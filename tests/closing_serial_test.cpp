@@ -60,8 +60,7 @@ private:
 bool TerminatedByTheSetup(const StandIn& s) { return !s.process.Running() && s.process.ExitCode() == 0; }
 
 // Asked and terminated. The request is seen only when the stand-in handles it within the 10 ms
-// before its termination, so this is asserted where nothing else competes for the processor
-// more than the rest of the run does.
+// before its termination.
 bool ClosedByTheSetup(const StandIn& s) { return s.Has(L"close-request") && TerminatedByTheSetup(s); }
 
 ::testing::AssertionResult LeftAlone(const StandIn& s) {
@@ -73,29 +72,39 @@ bool ClosedByTheSetup(const StandIn& s) { return s.Has(L"close-request") && Term
 }
 
 TEST_F(StartUp, InstancesListedBeforeTheSetupAreAskedAndTerminatedOnesAfterItAreNot) {
-    std::vector<std::unique_ptr<StandIn>> before, after;
-    StartStandIns(before, 2);
-    MessageBoxAnswerer answerer(0xFFFFFFFF, {});
-    ChildProcess setup;
-    ASSERT_TRUE(setup.Start(Quote(SetupExe())));
-    answerer.SetProcess(setup.pid());
-    ASSERT_TRUE(answerer.WaitFor(1, 15000));
-    // While the question is open, a third instance starts: it is listed behind the setup.
-    StartStandIns(after, 1);
-    answerer.AnswerLast(IDYES);
-    ASSERT_TRUE(setup.Wait(15000));
-    EXPECT_EQ(setup.ExitCode(), kNotPerformed);
+    // Termination follows the close request by 10 ms, so whether a stand-in got to record the
+    // request depends on the processor: every attempt must terminate exactly the right ones,
+    // and in at least one attempt both must have recorded the request.
+    bool askedInSomeAttempt = false;
+    for (int attempt = 1; attempt <= 3 && !askedInSomeAttempt && !HasFailure(); ++attempt) {
+        SCOPED_TRACE(attempt);
+        raw().Reset({});
+        std::vector<std::unique_ptr<StandIn>> before, after;
+        StartStandIns(before, 2);
+        MessageBoxAnswerer answerer(0xFFFFFFFF, {});
+        ChildProcess setup;
+        ASSERT_TRUE(setup.Start(Quote(SetupExe())));
+        answerer.SetProcess(setup.pid());
+        ASSERT_TRUE(answerer.WaitFor(1, 15000));
+        // While the question is open, a third instance starts: it is listed behind the setup.
+        StartStandIns(after, 1);
+        answerer.AnswerLast(IDYES);
+        ASSERT_TRUE(setup.Wait(15000));
+        EXPECT_EQ(setup.ExitCode(), kNotPerformed);
 
-    auto boxes = answerer.Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    std::wstring two = kCloseThree;
-    two[0] = L'2';
-    ExpectYesNoQuestion(boxes[0], two, IDYES);
-    for (auto& s : before) EXPECT_TRUE(WaitUntil([&] { return ClosedByTheSetup(*s); }, 5000));
-    EXPECT_TRUE(LeftAlone(*after[0]));
-    // Terminated instances had no chance to leave the list.
-    EXPECT_EQ(raw().Entries(), (std::vector<DWORD>{before[0]->process.pid(), before[1]->process.pid(),
-                                                   after[0]->process.pid()}));
+        auto boxes = answerer.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        std::wstring two = kCloseThree;
+        two[0] = L'2';
+        ExpectYesNoQuestion(boxes[0], two, IDYES);
+        for (auto& s : before) EXPECT_TRUE(WaitUntil([&] { return TerminatedByTheSetup(*s); }, 5000));
+        askedInSomeAttempt = ClosedByTheSetup(*before[0]) && ClosedByTheSetup(*before[1]);
+        EXPECT_TRUE(LeftAlone(*after[0]));
+        // Terminated instances had no chance to leave the list.
+        EXPECT_EQ(raw().Entries(), (std::vector<DWORD>{before[0]->process.pid(), before[1]->process.pid(),
+                                                       after[0]->process.pid()}));
+    }
+    EXPECT_TRUE(askedInSomeAttempt) << "no attempt saw both instances receive WM_CLOSE with 1001";
 }
 
 TEST_F(StartUp, NeitherAReusedIdNorAnotherProgramNorAnotherSetupIsClosed) {
