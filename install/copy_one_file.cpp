@@ -1,5 +1,6 @@
 #include "install/copy_one_file.h"
 
+#include "support/paths.h"
 #include "uninstall/deferred_operations.h"
 
 #include <windows.h>
@@ -9,18 +10,12 @@
 
 namespace {
 
-constexpr size_t kMaxPathChars = 259;
 // The longest suffix a target may get while it is in use: ".old" and "2".
 constexpr size_t kLongestSuffixChars = 5;
 
 std::wstring WithSeparator(const std::wstring& folder) {
     if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder;
     return folder + L'\\';
-}
-
-// The system stops a path at a NUL: such a path would name another, shorter one.
-bool FitsPath(const std::wstring& path) {
-    return path.size() <= kMaxPathChars && path.find(L'\0') == std::wstring::npos;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -12,12 +12,6 @@
 
 namespace {
 
-constexpr size_t kMaxPathChars = 259;
-
-bool FitsPath(const std::wstring& path) {
-    return path.size() <= kMaxPathChars && path.find(L'\0') == std::wstring::npos;
-}
-
 std::wstring Backslashed(std::wstring path) {
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return path;

@@ -15,3 +15,7 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
     return folder + L'\\' + name;
 }
+
+bool FitsPath(const std::wstring& path) {
+    return path.size() <= kMaxPathChars && path.find(L'\0') == std::wstring::npos;
+}

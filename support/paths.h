@@ -11,3 +11,10 @@ std::wstring ParentFolder(const std::wstring& path);
 
 // folder + "\" + name, without doubling a separator the folder already ends with ("\" or "/").
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+// Paths are at most 259 characters (buffers of 260).
+inline constexpr size_t kMaxPathChars = 259;
+
+// Within the limit and without a NUL: the system stops a path at a NUL, so such a path would
+// name another, shorter one.
+bool FitsPath(const std::wstring& path);
